@@ -1,0 +1,92 @@
+// Start-up, the step clock, the main loop and shutdown.
+#include "shell/game.h"
+
+#include <cstdio>
+
+#include "game/world.h"
+#include "shell/draw.h"
+#include "shell/platform.h"
+#include "shell/services.h"
+#include "shell/sprites.h"
+
+int64_t lastTime = 0;
+int64_t tickAccumulator = 0;
+
+namespace {
+constexpr uint8_t kSyncMode = 1;
+constexpr const char* kWindowTitle = "PIGMENTBURGH";
+constexpr int kExitTruncatedSave = 255;
+constexpr int kExitFailure = 1;
+}  // namespace
+
+bool ShouldTick() {
+  const int64_t elapsed = ClockMillis() - lastTime;
+  // The clock is read again: a millisecond passing between the reads is not counted.
+  lastTime = ClockMillis();
+  tickAccumulator += elapsed;
+  if (tickAccumulator < kTickLength) return false;
+  tickAccumulator -= kTickLength;
+  return true;
+}
+
+uint8_t ChooseScale(int desktopWidth) {
+  // A display narrower than one canvas (or one whose factor wraps to 0 in
+  // 8 bits) still gets a window, at scale 1.
+  const auto reduced = static_cast<uint8_t>(desktopWidth > 0 ? desktopWidth / kScaleDivisor : 0);
+  return reduced == 0 ? 1 : reduced;
+}
+
+namespace {
+
+bool OpenWindow() {
+  ChangeToExecutableDir();
+  SeedRandom(static_cast<uint32_t>(ClockMillis()));
+  scale = ChooseScale(DesktopPixelWidth());
+  if (!OpenGameWindow(kCanvasWidth * scale, kCanvasHeight * scale, kWindowTitle)) return false;
+  ResetCanvas();
+  HideSystemPointer();
+  return true;
+}
+
+// Creates the world and fills it from the save file or by seeding.
+TloadResult CreateWorld() {
+  ResetWorld();
+  lastTime = ClockMillis();
+  tickAccumulator = 0;
+  const TloadResult loaded = LoadGame();
+  if (loaded == kNoSave) SeedNewWorld();
+  return loaded;
+}
+
+void RunDueSteps() {
+  while (ShouldTick()) {
+    HandleInput();
+    UpdateWorld();
+  }
+}
+
+void RunMainLoop() {
+  while (!quitRequested) {
+    RunDueSteps();
+    DrawWorld();
+    PresentFrame(kSyncMode);
+  }
+}
+
+}  // namespace
+
+int RunGame() {
+  int status = 0;
+  if (!OpenWindow() || !LoadSpriteSheet()) {
+    status = kExitFailure;
+  } else if (CreateWorld() == kSaveTruncated) {
+    std::fputs("Error reading from stream", stderr);
+    status = kExitTruncatedSave;
+  } else {
+    ShowHelp();
+    RunMainLoop();
+    if (!SaveGame()) status = kExitFailure;
+  }
+  CloseGameWindow();
+  return status;
+}

@@ -1,0 +1,4 @@
+// The help screen. (To be built.)
+#include "shell/draw.h"
+
+void ShowHelp() {}
