@@ -6,6 +6,7 @@
 #include <map>
 
 #include "game/world.h"
+#include "shell/draw.h"
 #include "shell/platform.h"
 #include "tests/support/script.h"
 
@@ -60,6 +61,7 @@ void Reset() {
   ResetInput();
   ResetCanvas();
   ResetWorld();
+  ResetFPS();
   scale = 3;
 }
 
