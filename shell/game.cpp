@@ -65,11 +65,24 @@ void RunDueSteps() {
   }
 }
 
+// Milliseconds until ShouldTick will next report a step; 0 when one is due.
+int64_t MillisUntilNextStep() {
+  const int64_t pending = tickAccumulator + (ClockMillis() - lastTime);
+  return pending >= kTickLength ? 0 : kTickLength - pending;
+}
+
 void RunMainLoop() {
   while (!quitRequested) {
     RunDueSteps();
-    DrawWorld();
-    PresentFrame(kSyncMode);
+    if (WindowVisible()) {
+      DrawWorld();
+      PresentFrame(kSyncMode);
+    } else {
+      // A minimised or hidden window shows no frames, and a hidden present
+      // need not wait for the display: sleep until input or the next step
+      // instead of spinning. Steps still run on time.
+      WaitForPlatformEvent(static_cast<int>(MillisUntilNextStep()));
+    }
   }
 }
 
