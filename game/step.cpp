@@ -4,6 +4,7 @@
 
 namespace {
 
+// The cell an emitter feeds, by facing: up, right, down, left.
 constexpr int kNeighbourDx[] = {0, 1, 0, -1};
 constexpr int kNeighbourDy[] = {-1, 0, 1, 0};
 
@@ -26,6 +27,7 @@ void Extract(const Tgenerator& g) {
   AddToBalance(g.color, 1);
 }
 
+// The charge is spent whatever happens; a facing beyond the extractor does nothing.
 void Act(const Tgenerator& g) {
   if (g.color >= kChannels) return;  // a loaded record of no known colour does nothing
   if (g.facing < kFacingExtractor) Emit(g);
@@ -36,6 +38,8 @@ void Act(const Tgenerator& g) {
 
 void UpdateWorld() {
   for (Tgenerator& g : generators) {
+    // The charge is 16 bits and wraps: a loaded charge near 65535 can come
+    // round below 1000 and then waits, as the saved world would.
     g.charge = static_cast<uint16_t>(g.charge + g.level);
     if (g.charge < kChargePerAction) continue;
     g.charge = static_cast<uint16_t>(g.charge - kChargePerAction);
