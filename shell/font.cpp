@@ -258,7 +258,7 @@ constexpr bool ArtIsWellFormed() {
   for (int band = 0; band < kBandCount; ++band) {
     for (int row = 0; row < kGlyphHeight; ++row) {
       const char* line = kArt[band * kGlyphHeight + row];
-      if (Length(line) != kBandRowLength) return false;
+      if (line == nullptr || Length(line) != kBandRowLength) return false;  // a row missing or cut short
       for (int i = 0; i < kBandRowLength; ++i) {
         const int column = i % (kGlyphWidth + 1);
         const char c = line[i];
