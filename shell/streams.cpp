@@ -8,13 +8,18 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
 // ---- Reading ------------------------------------------------------------------
 
+namespace {
+constexpr size_t kReadChunk = 65536;
+}
+
 bool OpenForUpdate(TinStream& in, const char* name) {
-  in.file = nullptr;
+  in = TinStream{};
   // Non-blocking, so that a pipe by that name cannot hold up the open.
   const int fd = open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
@@ -23,23 +28,37 @@ bool OpenForUpdate(TinStream& in, const char* name) {
     close(fd);
     return false;
   }
-  in.file = fdopen(fd, "r+b");
-  if (in.file == nullptr) {
-    close(fd);
-    return false;
-  }
+  in.fd = fd;
+  in.buffer.resize(kReadChunk);
   return true;
 }
 
 void CloseStream(TinStream& in) {
-  if (in.file != nullptr) std::fclose(in.file);
-  in.file = nullptr;
+  if (in.fd >= 0) close(in.fd);
+  in = TinStream{};
 }
 
 namespace {
 
+// Refills the buffer; false at the end of the file or on a read error.
+bool Refill(TinStream& in) {
+  for (;;) {
+    const ssize_t got = read(in.fd, in.buffer.data(), in.buffer.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    in.next = 0;
+    in.end = static_cast<size_t>(got);
+    return true;
+  }
+}
+
 bool ReadBytes(TinStream& in, uint8_t* bytes, size_t count) {
-  return in.file != nullptr && std::fread(bytes, 1, count, in.file) == count;
+  if (in.fd < 0) return false;
+  for (size_t i = 0; i < count; ++i) {
+    if (in.next == in.end && !Refill(in)) return false;
+    bytes[i] = in.buffer[in.next++];
+  }
+  return true;
 }
 
 }  // namespace

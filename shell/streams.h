@@ -2,15 +2,19 @@
 // file whole or not at all, and a seam through which tests make it fail.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <vector>
 
 // ---- Reading ------------------------------------------------------------------
 
-// A file opened for reading and writing. `file` is null when it is not open.
+// A file opened for reading and writing, read through a buffer of its own:
+// a load makes hundreds of thousands of small reads.
 struct TinStream {
-  FILE* file = nullptr;
+  int fd = -1;  // -1 when not open
+  std::vector<uint8_t> buffer;
+  size_t next = 0;  // the first unread byte of the buffer
+  size_t end = 0;   // one past the last byte read into the buffer
 };
 
 // Opens an existing regular file for update, never creating or truncating it.
