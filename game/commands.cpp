@@ -77,8 +77,10 @@ void BuyAtPointer() {
 
 void ClickAtPointer() {
   if (ButtonHits(kButtonBuy) == 0 || !InBounds(CellX(), CellY())) return;
-  if (GeneratorAt(CellX(), CellY())) UpgradeAtPointer();
-  else BuyAtPointer();
+  if (GeneratorAt(CellX(), CellY()))
+    UpgradeAtPointer();
+  else
+    BuyAtPointer();
 }
 
 // Selling returns the price of the most recent purchase of that colour plus

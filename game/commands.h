@@ -19,7 +19,7 @@ struct TkeyPair {
 
 // Read in this order; several hits in one call leave the last choice.
 constexpr TkeyPair kFacingKeys[] = {
-    {kKeyUp, 'W', kFacingUp},     {kKeyRight, 'D', kFacingRight}, {kKeyDown, 'S', kFacingDown},
+    {kKeyUp, 'W', kFacingUp},     {kKeyRight, 'D', kFacingRight},  {kKeyDown, 'S', kFacingDown},
     {kKeyLeft, 'A', kFacingLeft}, {'E', kNoKey, kFacingExtractor},
 };
 constexpr TkeyPair kColorKeys[] = {{'R', 'Z', 0}, {'G', 'X', 1}, {'B', 'C', 2}};
@@ -29,5 +29,5 @@ constexpr int kKeySell = kKeySpace;
 constexpr int kKeyQuit = kKeyEscape;
 // Only the left Shift key repeats upgrades; the right one is a different code.
 constexpr int kKeyRepeatUpgrade = kKeyLeftShift;
-constexpr int kButtonBuy = kButtonLeft;      // buy on a free cell, else upgrade
+constexpr int kButtonBuy = kButtonLeft;       // buy on a free cell, else upgrade
 constexpr int kButtonHarvest = kButtonRight;  // read as held, every step

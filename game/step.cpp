@@ -30,8 +30,10 @@ void Extract(const Tgenerator& g) {
 // The charge is spent whatever happens; a facing beyond the extractor does nothing.
 void Act(const Tgenerator& g) {
   if (g.color >= kChannels) return;  // a loaded record of no known colour does nothing
-  if (g.facing < kFacingExtractor) Emit(g);
-  else if (g.facing == kFacingExtractor) Extract(g);
+  if (g.facing < kFacingExtractor)
+    Emit(g);
+  else if (g.facing == kFacingExtractor)
+    Extract(g);
 }
 
 }  // namespace

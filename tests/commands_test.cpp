@@ -1,6 +1,8 @@
 // The command handler on the scripted platform: selections, buying, upgrading,
 // selling, harvesting and quitting, fed as a player would feed them; and the
 // prices and balance arithmetic behind them.
+#include "game/commands.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -9,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "game/commands.h"
 #include "game/rules.h"
 #include "game/world.h"
 #include "tests/support/script.h"
@@ -57,7 +58,11 @@ TEST(Rules, UpgradesPaidIsTheSumOfEveryUpgradeEvenBeyondThirtyTwoBits) {
 }
 
 TEST(Rules, AddToBalanceSaturatesAtBothBounds) {
-  struct Tcase { int32_t start; int64_t amount; int32_t expected; };
+  struct Tcase {
+    int32_t start;
+    int64_t amount;
+    int32_t expected;
+  };
   const Tcase cases[] = {
       {-5, 3, -2},
       {INT32_MAX - 1, 255, INT32_MAX},
@@ -76,10 +81,14 @@ TEST(Rules, AddToBalanceSaturatesAtBothBounds) {
 // ---- Buying ----------------------------------------------------------------------
 
 TEST(HandleInput, BuysOnlyWhenTheSelectedBalanceCoversThePrice) {
-  struct Tcase { int32_t balance; uint16_t owned; bool buys; };
+  struct Tcase {
+    int32_t balance;
+    uint16_t owned;
+    bool buys;
+  };
   const Tcase cases[] = {
-      {4, 0, false},  {5, 0, true},         {-1, 0, false},  {INT32_MIN, 0, false},
-      {14, 2, false}, {15, 2, true},        {1000, 2, true}, {INT32_MAX, 65535, true},  // count wraps to 0
+      {4, 0, false},  {5, 0, true},  {-1, 0, false},  {INT32_MIN, 0, false},
+      {14, 2, false}, {15, 2, true}, {1000, 2, true}, {INT32_MAX, 65535, true},  // count wraps to 0
   };
   for (const Tcase& t : cases) {
     SCOPED_TRACE(testing::Message() << t.balance << " with " << t.owned << " owned");
@@ -150,7 +159,7 @@ TEST(HandleInput, ClickOnAGeneratorUpgradesItWithItsOwnColourOfMoney) {
       {"left Shift stops when the money does", 0, 1, {25, 0, 0}, kKeyLeftShift, 1, 2, {15, 0, 0}},
       {"left Shift from 999", 1, 999, {0, 9990, 0}, kKeyLeftShift, 1, 1000, {0, 0, 0}},
       {"right Shift does not repeat", 0, 1, {10000000, 0, 0}, kKeyRightShift, 1, 2, {9999990, 0, 0}},
-      {"no known colour: no upgrade, no purchase", 5, 1, {100, 100, 100}, kKeyLeftShift, 1, 1, {100, 100, 100}},
+      {"no colour: no upgrade, no buy", 5, 1, {100, 100, 100}, kKeyLeftShift, 1, 1, {100, 100, 100}},
   };
   for (const Tcase& t : cases) {
     SCOPED_TRACE(t.name);
@@ -198,7 +207,10 @@ TEST(HandleInput, SellingRefundsWhatWasPaid) {
   }
   ASSERT_EQ(generators.size(), 3u);
   EXPECT_EQ(money[0], 0);  // 5 + 10 + 15
-  struct Tsale { int x; int32_t balanceAfter; };
+  struct Tsale {
+    int x;
+    int32_t balanceAfter;
+  };
   for (const Tsale& s : {Tsale{2, 15}, Tsale{1, 25}, Tsale{3, 30}}) {
     PointAt(s.x, 1);
     Press(kKeySpace);
@@ -261,7 +273,10 @@ TEST(HandleInput, SpaceSellsEveryRecordOnTheCellAndNothingElse) {
 // ---- Harvesting and where the pointer is -------------------------------------------
 
 TEST(HandleInput, HarvestTakesTheWholeCellUnderThePointer) {
-  struct Tcase { int px, py; int cx, cy; };  // window pixels; the cell harvested, or -1
+  struct Tcase {
+    int px, py;
+    int cx, cy;
+  };  // window pixels; the cell harvested, or -1
   const Tcase cases[] = {
       {10 * kCellPixels + 1, 10 * kCellPixels + 1, 10, 10},
       {-2, 10 * kCellPixels, 0, 10},             // dragged just left of the window: column 0
@@ -316,9 +331,10 @@ TEST(HandleInput, APointerJumpingOnEveryQueryNeverActsOffTheField) {
   script::Reset();
   script::SetMillisPerClockRead(1);
   money[0] = money[1] = money[2] = INT32_MAX;
-  const std::array<std::pair<int, int>, 4> spots = {
-      {{59 * kCellPixels + 1, 29 * kCellPixels + 1}, {60 * kCellPixels + 1, 29 * kCellPixels + 1},
-       {59 * kCellPixels + 1, 40 * kCellPixels}, {5000, 9000}}};
+  const std::array<std::pair<int, int>, 4> spots = {{{59 * kCellPixels + 1, 29 * kCellPixels + 1},
+                                                     {60 * kCellPixels + 1, 29 * kCellPixels + 1},
+                                                     {59 * kCellPixels + 1, 40 * kCellPixels},
+                                                     {5000, 9000}}};
   std::minstd_rand random(7);
   for (int t = 0; t < 4000; ++t) {
     const auto [px, py] = spots[random() % spots.size()];
@@ -346,10 +362,10 @@ TEST(HandleInput, KeyPairsAskTheSecondKeyOnlyWhenTheFirstHadNoHit) {
   const Tcase cases[] = {
       {{kKeyUp, 'W', 'E'}, 4, 1, 0, 1},  // W was not asked and is still counted
       {{'W'}, 0, 1, 0, 1},
-      {{'S', kKeyUp}, 2, 1, 2, 1},       // several hits leave the last in table order
+      {{'S', kKeyUp}, 2, 1, 2, 1},  // several hits leave the last in table order
       {{'D', 'A'}, 3, 1, 3, 1},
       {{kKeyLeft, 'E'}, 4, 1, 4, 1},
-      {{'R', 'Z', 'G'}, 1, 1, 1, 0},     // Z still counted
+      {{'R', 'Z', 'G'}, 1, 1, 1, 0},  // Z still counted
       {{'C', 'X'}, 1, 2, 1, 2},
       {{'B'}, 1, 2, 1, 2},
       {{'W', kKeyRight, 'B', 'R'}, 1, 2, 1, 2},
@@ -373,7 +389,9 @@ TEST(HandleInput, KeyPairsAskTheSecondKeyOnlyWhenTheFirstHadNoHit) {
 // ---- Quitting ------------------------------------------------------------------------
 
 TEST(HandleInput, EscapeOrElseACloseRequestQuits) {
-  struct Tcase { bool escape, close, quits, closeStillPending; };
+  struct Tcase {
+    bool escape, close, quits, closeStillPending;
+  };
   const Tcase cases[] = {
       {false, false, false, false},
       {true, false, true, false},
