@@ -35,6 +35,8 @@ void SetDrawColor(uint8_t r, uint8_t g, uint8_t b) {
 void FillRect(int x, int y, int w, int h) {
   const int left = std::max(x, 0), right = std::min(x + w, kCanvasWidth);
   const int top = std::max(y, 0), bottom = std::min(y + h, kCanvasHeight);
+  // A rectangle wholly off the canvas (a loaded generator beyond the field) draws nothing.
+  if (left >= right || top >= bottom) return;
   const Tpixel colour = PackPixel(drawR, drawG, drawB);
   for (int row = top; row < bottom; ++row) std::fill(&canvas[row][left], &canvas[row][0] + right, colour);
 }
