@@ -11,6 +11,8 @@ constexpr const char* kSaveName = "save";
 constexpr size_t kHeaderBytes = 4 * kChannels + 2 * kChannels;
 constexpr size_t kGridBytes = size_t{kFieldWidth} * kFieldHeight * kChannels;
 constexpr size_t kRecordBytes = 8;
+constexpr const char* kCountsDisagree =
+    "the generator counts do not announce the generators in play, so the save could not be loaded back";
 
 // The file holds no record count: the counts of the three colours announce it,
 // summed with 16-bit wrap-around as the counts themselves wrap.
@@ -81,6 +83,14 @@ TloadResult LoadGame() {
 }
 
 bool SaveGame() {
+  // The file carries no record count of its own. A list the counts do not
+  // announce (a loaded generator of no colour sold without its count, or more
+  // than 65,535 generators) would give a save that stops every later start or
+  // silently drops generators: the previous save is kept instead.
+  if (generators.size() != AnnouncedRecords()) {
+    ReportUnsaved(kSaveName, kCountsDisagree);
+    return false;
+  }
   ToutStream out;
   out.bytes.reserve(kHeaderBytes + kGridBytes + kRecordBytes * generators.size());
   for (const int32_t balance : money) WriteI32(out, balance);

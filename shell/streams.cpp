@@ -140,17 +140,18 @@ void ClearFileFaults() {
 
 // ---- Replacing a file -----------------------------------------------------------
 
+void ReportUnsaved(const char* name, const char* reason) {
+  // One write of the whole line, so that it is never split by other output.
+  const std::string line = std::string("PIGMENTBURGH: cannot save the game to \"") + name + "\": " + reason + "\n";
+  std::fputs(line.c_str(), stderr);
+}
+
 namespace {
 
 constexpr int kMaxLinkHops = 40;  // as the system allows before ELOOP
 constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask, as any new file
 constexpr mode_t kPermissionBits = 07777;
 constexpr const char* kNotRegular = "not a regular file";
-
-void ReportFailure(const std::string& path, const char* reason) {
-  const std::string line = "PIGMENTBURGH: cannot save the game to \"" + path + "\": " + reason + "\n";
-  std::fputs(line.c_str(), stderr);
-}
 
 std::string DirectoryOf(const std::string& path) {
   const size_t slash = path.rfind('/');
@@ -291,31 +292,31 @@ bool WriteTemp(const std::string& temp, const ToutStream& out, bool exists,
 bool ReplaceFile(const char* name, const ToutStream& out) {
   std::string target;
   if (!ResolveLinks(name, target)) {
-    ReportFailure(name, std::strerror(errno));
+    ReportUnsaved(name, std::strerror(errno));
     return false;
   }
   bool exists = false;
   struct stat existing {};
   if (const char* reason = CheckTarget(target, exists, existing)) {
-    ReportFailure(target, reason);
+    ReportUnsaved(target.c_str(), reason);
     return false;
   }
   const std::string directory = DirectoryOf(target);
   const std::string temp =
       directory + "/." + BaseOf(target) + "." + std::to_string(getpid()) + ".tmp";
   if (!WriteTemp(temp, out, exists, existing)) {
-    ReportFailure(target, std::strerror(errno));
+    ReportUnsaved(target.c_str(), std::strerror(errno));
     return false;
   }
   if (Injected(kStepRename) || rename(temp.c_str(), target.c_str()) != 0) {
     const int error = errno;
     unlink(temp.c_str());
-    ReportFailure(target, std::strerror(error));
+    ReportUnsaved(target.c_str(), std::strerror(error));
     return false;
   }
   if (!SyncDirectory(directory)) {
     // The new save is in place, but a power cut now could still undo the rename.
-    ReportFailure(target, std::strerror(errno));
+    ReportUnsaved(target.c_str(), std::strerror(errno));
     return false;
   }
   return true;

@@ -52,6 +52,9 @@ void WriteI32(ToutStream& out, int32_t value);
 // standard error, and returns false.
 bool ReplaceFile(const char* name, const ToutStream& out);
 
+// Writes the one line that tells the player the file `name` was not saved, and why.
+void ReportUnsaved(const char* name, const char* reason);
+
 // The size of one write to the system; a save of more bytes takes several.
 constexpr size_t kWriteChunk = 4096;
 

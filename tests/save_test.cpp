@@ -325,6 +325,33 @@ TEST_F(SaveTest, UnsyncedDirectoryIsReported) {
   EXPECT_EQ(ReadFile("save")[0], 1);
 }
 
+// A list its counts do not announce could not be loaded back as it is: fewer
+// records than announced would stop every later start, more would be dropped.
+TEST_F(SaveTest, ListTheCountsDoNotAnnounceKeepsTheOldSave) {
+  const Tbytes old = TwoGeneratorSave();
+  struct Tcase {
+    const char* what;
+    uint16_t red, green;
+    size_t listed;
+  };
+  const Tcase cases[] = {
+      {"a generator of no colour sold", 1, 0, 0},
+      {"65,536 generators, announced as 0", 65535, 1, 65536},
+  };
+  for (const Tcase& c : cases) {
+    SCOPED_TRACE(c.what);
+    script::Reset();
+    genCount[0] = c.red;
+    genCount[1] = c.green;
+    generators.resize(c.listed);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(SaveGame());
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(errors.rfind("PIGMENTBURGH: cannot save the game to \"save\": ", 0), 0u) << errors;
+    EXPECT_EQ(ReadFile("save"), old);
+  }
+}
+
 TEST_F(SaveTest, WhatIsNoFileIsNeverReplaced) {
   script::Reset();
   ASSERT_EQ(mkfifo("fifo", 0644), 0);
