@@ -130,6 +130,7 @@ TEST_F(HelpScreen, TenSecondsOnItAreSimulatedBeforeTheNextFrame) {
               // 1000, and it pushes one unit into the cell it faces per thousand.
               if (index == 0) {
                 generators.push_back({.x = 10, .y = 10, .color = 0, .facing = kFacingRight});
+                genCount[0] = 1;  // as if bought, so the world saves at the end
                 grid[11][10][0] = 0;
               }
               if (!shot.help && stepsBeforeFirstPlayFrame < 0)
