@@ -2,8 +2,10 @@
 // uploaded into, event translation into the input state, the clock.
 // This is the only file that includes SDL.
 #include <SDL.h>
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,8 +38,23 @@ void SetGameHints() {
   SDL_SetHintWithPriority(SDL_HINT_MOUSE_AUTO_CAPTURE, "1", SDL_HINT_OVERRIDE);
 }
 
+// A game started with standard input, output or error closed would hand
+// those numbers to the display connection or a file, and "generator
+// spawned" would be written into it. Closed ones are opened on /dev/null.
+void KeepStandardStreamsOpen() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int opened = open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    if (opened >= 0 && opened != fd) {
+      dup2(opened, fd);
+      close(opened);
+    }
+  }
+}
+
 bool EnsureVideo() {
   if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return true;
+  KeepStandardStreamsOpen();
   SetGameHints();
   return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
 }
@@ -180,8 +197,10 @@ bool OpenGameWindow(int width, int height, const char* title) {
   // save. Only a player who asked for such a driver gets it.
   const char* driver = SDL_GetCurrentVideoDriver();
   if (IsInvisibleDriver(driver) && !DriverWasRequested(driver)) {
-    std::fprintf(stderr, "PIGMENTBURGH: no display to open a window on (only the %s video driver started): %s\n",
-                 driver, SDL_GetError());
+    std::fprintf(stderr,
+                 "PIGMENTBURGH: no display to open a window on (SDL found only its %s video driver, which "
+                 "shows nothing); check DISPLAY or WAYLAND_DISPLAY\n",
+                 driver);
     return false;
   }
   const SDL_Point origin = CentredOrigin(width, height);
