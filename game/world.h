@@ -52,6 +52,8 @@ void SeedNewWorld();
 // ---- Steps (commands.cpp, step.cpp) ---------------------------------------------
 
 void HandleInput();
+// Whether HandleInput would now find any input to act on; consumes nothing.
+bool CommandsPending();
 void UpdateWorld();
 
 // ---- The save file "save" in the working directory (save.cpp) -------------------

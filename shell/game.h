@@ -12,6 +12,8 @@ extern int64_t tickAccumulator;
 
 // True, consuming it, when one simulation step is due.
 bool ShouldTick();
+// Runs every step the clock says is due, each with its commands.
+void RunDueSteps();
 // The window magnification for a display of the given width; never 0.
 uint8_t ChooseScale(int desktopWidth);
 

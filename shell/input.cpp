@@ -101,6 +101,25 @@ bool TakeCloseRequest() {
   return requested;
 }
 
+bool InputPending(std::span<const int> hitKeys, std::span<const int> hitButtons,
+                  std::span<const int> heldButtons) {
+  Pump();
+  if (closeRequested) return true;
+  for (const int code : hitKeys) {
+    const Tswitch* s = KeySwitch(code);
+    if (s != nullptr && s->hits > 0) return true;
+  }
+  for (const int button : hitButtons) {
+    const Tswitch* s = ButtonSwitch(button);
+    if (s != nullptr && s->hits > 0) return true;
+  }
+  for (const int button : heldButtons) {
+    const Tswitch* s = ButtonSwitch(button);
+    if (s != nullptr && s->held) return true;
+  }
+  return false;
+}
+
 void DiscardKeys() {
   std::fill(std::begin(keys), std::end(keys), Tswitch{});
 }

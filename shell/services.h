@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string_view>
 
 // ---- Canvas -----------------------------------------------------------------
@@ -63,9 +64,12 @@ void DiscardButtons();
 void ShowSystemPointer();
 void HideSystemPointer();
 
-// True while nothing is pending that a step could act on: no unread hit of any
-// key or button, no button or key held, no close request. Pumps first.
-bool InputIdle();
+// Whether input is waiting that a step's commands could act on: an unread hit
+// of one of `hitKeys` or `hitButtons`, one of `heldButtons` down, or a close
+// request. Pumps first, like every query, and consumes nothing. Codes outside
+// the known range are never pending.
+bool InputPending(std::span<const int> hitKeys, std::span<const int> hitButtons,
+                  std::span<const int> heldButtons);
 
 // What the platform reports, fed into the input state by PumpPlatform.
 void FeedKeyDown(int code, bool autoRepeat);

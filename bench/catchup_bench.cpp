@@ -1,0 +1,115 @@
+// The cost of catching up a long absence on a full field, beside stepping the
+// same absence one step at a time, and of the input peek that lets steps batch.
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "game/fastforward.h"
+#include "game/world.h"
+#include "shell/game.h"
+#include "tests/support/script.h"
+
+namespace {
+
+constexpr int64_t kEightHoursMillis = int64_t{8} * 60 * 60 * 1000;
+constexpr int kFacings = 5;
+
+// One generator on every cell: all colours and facings, levels spread over
+// 1..1000, on a grid with stock to drain, so emitters feed extractors too.
+void FillField(uint32_t seed) {
+  script::Reset();
+  SeedRandom(seed);
+  for (int y = 0; y < kFieldHeight; ++y)
+    for (int x = 0; x < kFieldWidth; ++x) {
+      for (int c = 0; c < kChannels; ++c) grid[x][y][c] = static_cast<uint8_t>(RandomBetween(0, 255));
+      generators.push_back({.x = static_cast<uint8_t>(x),
+                            .y = static_cast<uint8_t>(y),
+                            .color = static_cast<uint8_t>(RandomBetween(0, kChannels - 1)),
+                            .level = static_cast<uint16_t>(RandomBetween(1, kLevelCeiling)),
+                            .charge = static_cast<uint16_t>(RandomBetween(0, kChargePerAction - 1)),
+                            .facing = static_cast<uint8_t>(RandomBetween(0, kFacings - 1))});
+    }
+}
+
+// The clock as it stands when the help screen closes after eight hours.
+void EightHoursAway() {
+  lastTime = 0;
+  tickAccumulator = 0;
+  script::SetNow(kEightHoursMillis);
+}
+
+// The main loop's due steps after eight hours away, as the game runs them.
+// Every run starts from a fresh world, so nothing learnt in one run helps the next.
+void BM_CatchUpEightHours(benchmark::State& state) {
+  uint32_t seed = 1;
+  for (auto _ : state) {
+    state.PauseTiming();
+    FillField(seed++);
+    EightHoursAway();
+    state.ResumeTiming();
+    RunDueSteps();
+    benchmark::DoNotOptimize(grid);
+  }
+  state.counters["generators"] = static_cast<double>(generators.size());
+}
+BENCHMARK(BM_CatchUpEightHours)->Unit(benchmark::kMillisecond);
+
+// The same absence stepped as a plain loop would: commands, then the step.
+void BM_CatchUpEightHoursPlain(benchmark::State& state) {
+  for (auto _ : state) {
+    state.PauseTiming();
+    FillField(1);
+    EightHoursAway();
+    state.ResumeTiming();
+    while (ShouldTick()) {
+      HandleInput();
+      UpdateWorld();
+    }
+    benchmark::DoNotOptimize(grid);
+  }
+}
+BENCHMARK(BM_CatchUpEightHoursPlain)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// One step of ordinary play through the batching path, beside one plain step.
+void BM_OneStepBatched(benchmark::State& state) {
+  FillField(1);
+  for (auto _ : state) {
+    FastForwardWorld(1);
+    benchmark::DoNotOptimize(grid);
+  }
+}
+BENCHMARK(BM_OneStepBatched);
+
+void BM_OneStepPlain(benchmark::State& state) {
+  FillField(1);
+  for (auto _ : state) {
+    UpdateWorld();
+    benchmark::DoNotOptimize(grid);
+  }
+}
+BENCHMARK(BM_OneStepPlain);
+
+// The peek with nothing pending, within one millisecond (no pump) and once a
+// millisecond (one pump each), beside the commands' own idle call.
+void BM_CommandsPendingSameMillisecond(benchmark::State& state) {
+  script::Reset();
+  for (auto _ : state) benchmark::DoNotOptimize(CommandsPending());
+}
+BENCHMARK(BM_CommandsPendingSameMillisecond);
+
+void BM_CommandsPendingNewMillisecond(benchmark::State& state) {
+  script::Reset();
+  for (auto _ : state) {
+    script::Advance(1);
+    benchmark::DoNotOptimize(CommandsPending());
+  }
+}
+BENCHMARK(BM_CommandsPendingNewMillisecond);
+
+void BM_HandleInputIdle(benchmark::State& state) {
+  script::Reset();
+  for (auto _ : state) HandleInput();
+}
+BENCHMARK(BM_HandleInputIdle);
+
+}  // namespace
