@@ -75,8 +75,7 @@ bool ReadU16(TinStream& in, uint16_t& value) {
 bool ReadI32(TinStream& in, int32_t& value) {
   uint8_t b[4];
   if (!ReadBytes(in, b, sizeof b)) return false;
-  const uint32_t bits =
-      uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 | uint32_t{b[3]} << 24;
+  const uint32_t bits = uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 | uint32_t{b[3]} << 24;
   value = static_cast<int32_t>(bits);  // two's complement, defined since C++20
   return true;
 }
@@ -142,13 +141,14 @@ void ClearFileFaults() {
 
 void ReportUnsaved(const char* name, const char* reason) {
   // One write of the whole line, so that it is never split by other output.
-  const std::string line = std::string("PIGMENTBURGH: cannot save the game to \"") + name + "\": " + reason + "\n";
+  const std::string line =
+      std::string("PIGMENTBURGH: cannot save the game to \"") + name + "\": " + reason + "\n";
   std::fputs(line.c_str(), stderr);
 }
 
 namespace {
 
-constexpr int kMaxLinkHops = 40;  // as the system allows before ELOOP
+constexpr int kMaxLinkHops = 40;       // as the system allows before ELOOP
 constexpr mode_t kNewFileMode = 0666;  // narrowed by the umask, as any new file
 constexpr mode_t kPermissionBits = 07777;
 constexpr const char* kNotRegular = "not a regular file";
@@ -266,8 +266,7 @@ bool SyncDirectory(const std::string& directory) {
 }
 
 // Writes the temporary file completely; on failure it is removed again.
-bool WriteTemp(const std::string& temp, const ToutStream& out, bool exists,
-               const struct stat& existing) {
+bool WriteTemp(const std::string& temp, const ToutStream& out, bool exists, const struct stat& existing) {
   const int fd = CreateTemp(temp);
   if (fd < 0) return false;
   const bool written = (!exists || KeepAttributes(fd, existing)) && WriteAll(fd, out.bytes);
@@ -302,8 +301,7 @@ bool ReplaceFile(const char* name, const ToutStream& out) {
     return false;
   }
   const std::string directory = DirectoryOf(target);
-  const std::string temp =
-      directory + "/." + BaseOf(target) + "." + std::to_string(getpid()) + ".tmp";
+  const std::string temp = directory + "/." + BaseOf(target) + "." + std::to_string(getpid()) + ".tmp";
   if (!WriteTemp(temp, out, exists, existing)) {
     ReportUnsaved(target.c_str(), std::strerror(errno));
     return false;

@@ -42,14 +42,13 @@ void WriteFile(const fs::path& path, const Tbytes& bytes) {
 
 std::set<std::string> Entries(const fs::path& dir) {
   std::set<std::string> names;
-  for (const fs::directory_entry& e : fs::directory_iterator(dir))
-    names.insert(e.path().filename().string());
+  for (const fs::directory_entry& e : fs::directory_iterator(dir)) names.insert(e.path().filename().string());
   return names;
 }
 
 bool SameGenerator(const Tgenerator& a, const Tgenerator& b) {
-  return a.x == b.x && a.y == b.y && a.color == b.color && a.level == b.level &&
-         a.charge == b.charge && a.facing == b.facing;
+  return a.x == b.x && a.y == b.y && a.color == b.color && a.level == b.level && a.charge == b.charge &&
+         a.facing == b.facing;
 }
 
 // A red level-3 emitter at (4, 7) facing right with charge 250, then a blue
@@ -109,7 +108,7 @@ TEST_F(SaveTest, EmptyWorldIsExactlyTheHeaderAndGrid) {
   const Tbytes bytes = ReadFile("save");
   ASSERT_EQ(bytes.size(), kEmptySaveBytes);
   const Tbytes header = {0xFB, 0xFF, 0xFF, 0xFF, 0x04, 0x03, 0x02, 0x01, 0x00,
-                         0x00, 0x00, 0x80, 0, 0, 0, 0, 0, 0};
+                         0x00, 0x00, 0x80, 0,    0,    0,    0,    0,    0};
   EXPECT_EQ(Tbytes(bytes.begin(), bytes.begin() + 18), header);
   // The byte of [x, y, c] is at 18 + 180 y + 3 x + c.
   EXPECT_EQ(bytes[18 + 3 + 0], 7);
@@ -359,8 +358,10 @@ TEST_F(SaveTest, WhatIsNoFileIsNeverReplaced) {
   for (const char* name : {"save", "fifo", "loop"}) {
     SCOPED_TRACE(name);
     fs::remove("save");  // the empty directory or a link of the previous case
-    if (std::string(name) == "save") fs::create_directory("save");
-    else fs::create_symlink(name, "save");
+    if (std::string(name) == "save")
+      fs::create_directory("save");
+    else
+      fs::create_symlink(name, "save");
     testing::internal::CaptureStderr();
     EXPECT_FALSE(SaveGame());
     const std::string errors = testing::internal::GetCapturedStderr();

@@ -16,8 +16,8 @@ namespace {
 constexpr size_t kEmptySaveBytes = 5418;
 constexpr size_t kRecordBytes = 8;
 constexpr int kSteps = 400;
-constexpr size_t kTargets = 4;          // generators whose cells the commands visit
-constexpr int64_t kTargetMillis = 60;   // the commands of one target take this long
+constexpr size_t kTargets = 4;         // generators whose cells the commands visit
+constexpr int64_t kTargetMillis = 60;  // the commands of one target take this long
 constexpr int kCellCentre = kCellSize / 2;
 
 bool WriteSave(const uint8_t* data, size_t size) {
@@ -67,8 +67,10 @@ void ScheduleCommands() {
   // The cells are taken now: the commands themselves change the list.
   for (size_t i = 0; i < kTargets; ++i) {
     const int64_t t = 10 + static_cast<int64_t>(i) * kTargetMillis;
-    if (i < generators.size()) ScheduleCommandsAt(t, generators[i].x, generators[i].y);
-    else ScheduleCommandsAt(t, static_cast<int>(i) * 7, static_cast<int>(i) * 3);
+    if (i < generators.size())
+      ScheduleCommandsAt(t, generators[i].x, generators[i].y);
+    else
+      ScheduleCommandsAt(t, static_cast<int>(i) * 7, static_cast<int>(i) * 3);
   }
 }
 
@@ -76,7 +78,7 @@ void ScheduleCommands() {
 
 bool RunFuzzInput(const uint8_t* data, size_t size) {
   script::Reset();
-  if (!WriteSave(data, size)) return true;  // nothing to load, nothing learnt
+  if (!WriteSave(data, size)) return true;     // nothing to load, nothing learnt
   if (LoadGame() != kSaveLoaded) return true;  // the game stops here
   if (!SaveGivesBackInput(data, size)) return false;
   ScheduleCommands();
