@@ -156,7 +156,7 @@ key() { xdotool key "$@"; }
 # presses and releases within one.
 hold_key() {
   xdotool keydown "$1"
-  sleep 0.15
+  sleep 0.3
   xdotool keyup "$1"
 }
 click() { xdotool click "$1"; }  # X buttons: 1 left, 3 right

@@ -30,31 +30,26 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# A display number nobody uses: no socket and no lock file.
-free_display() {
-  local n
-  for n in $(seq 90 199); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { echo "$n"; return 0; }
-  done
-  return 1
-}
-
+# Xvfb picks a display number nobody uses and writes it to the file once it
+# accepts connections; the window manager is ready once it has announced
+# itself on the root window. Both are bounded: a loaded machine may be slow.
 start_display() {
-  local n i
-  n=$(free_display) || { echo "e2e: no free X display number" >&2; exit 2; }
-  Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >"$E2E_ROOT/xvfb.log" 2>&1 &
+  local i number_file="$E2E_ROOT/display-number"
+  : >"$number_file"
+  Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$number_file" >"$E2E_ROOT/xvfb.log" 2>&1 &
   XVFB_PID=$!
-  export DISPLAY=":$n"
-  for i in $(seq 100); do
-    xdpyinfo >/dev/null 2>&1 && break
+  for i in $(seq 600); do
+    grep -q '^[0-9]' "$number_file" && break
     kill -0 "$XVFB_PID" 2>/dev/null || { echo "e2e: Xvfb did not start:"; cat "$E2E_ROOT/xvfb.log"; exit 2; }
     sleep 0.05
   done
-  openbox >"$E2E_ROOT/openbox.log" 2>&1 &
+  grep -q '^[0-9]' "$number_file" || { echo "e2e: Xvfb did not start within 30 s"; exit 2; }
+  export DISPLAY=":$(head -1 "$number_file")"
+  openbox --config-file "$E2E_HERE/openbox.xml" >"$E2E_ROOT/openbox.log" 2>&1 &
   WM_PID=$!
-  # The window manager is ready once it has announced itself on the root window.
-  for i in $(seq 100); do
+  for i in $(seq 600); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    kill -0 "$WM_PID" 2>/dev/null || break
     sleep 0.05
   done
   echo "e2e: the window manager did not start"; cat "$E2E_ROOT/openbox.log"; exit 2
