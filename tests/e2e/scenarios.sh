@@ -311,6 +311,39 @@ scenario_input_storm_is_survived() {
     fail "the save after the storm does not add up: $(read_save)"
 }
 
+# A busy world: generators of every colour and facing at work on coloured
+# cells, the pointer on one of them. Its screenshot is the one a person looks
+# at first (the README's picture is a crop of it).
+scenario_a_world_in_play() {
+  install_game
+  make_save "$("$PYTHON" - <<'PY'
+import json, random
+random.seed(3)
+cells = []
+for _ in range(160):
+    cells.append([random.randrange(60), random.randrange(1, 30), random.randrange(3), random.choice([1, 40, 90, 160, 255])])
+gens = [[12, 8, 0, 40, 0, 1], [13, 8, 0, 1, 0, 4], [20, 14, 1, 120, 0, 2], [20, 15, 1, 3, 0, 4],
+        [33, 20, 2, 250, 0, 3], [32, 20, 2, 2, 0, 4], [44, 6, 0, 7, 0, 0], [44, 5, 1, 900, 0, 0],
+        [50, 24, 2, 60, 0, 1], [8, 25, 1, 15, 0, 3]]
+for g in gens:
+    cells = [c for c in cells if (c[0], c[1]) != (g[0], g[1]) or g[5] == 4]
+print(json.dumps({"money": [1234, 560, 78], "cells": cells, "generators": gens}))
+PY
+)"
+  start_game
+  leave_help
+  point_cell 20 14
+  wait_for sprite 96 64 right red
+  wait_for sprite 104 64 extractor red
+  wait_for sprite 160 112 down green
+  wait_for sprite 264 160 left blue
+  wait_for sprite 352 48 up red
+  wait_for sprite 8 242 down green  # the hovered generator in the status bar
+  say "note: a world in play: $(screenshot play)"
+  key Escape
+  expect_exit 0 2
+}
+
 scenario_truncated_save_stops_with_status_255() {
   install_game
   make_save '{"money": [5, 5, 5], "generators": [[1, 1, 0, 1, 0, 0]]}'
