@@ -115,13 +115,31 @@ int TranslateButton(uint8_t button) {
   }
 }
 
+// When the window gets the activation back, SDL reports the modifier keys
+// that are down at that instant as fresh presses, stamped with the same
+// millisecond. They were pressed elsewhere: like every key held across a
+// discard they read as up until released and pressed again.
+bool activationRegained = false;
+Uint32 activationStamp = 0;
+
+bool PressedElsewhere(const SDL_KeyboardEvent& key) {
+  return activationRegained && key.timestamp == activationStamp;
+}
+
 void HandleWindowEvent(const SDL_WindowEvent& event) {
   switch (event.event) {
     case SDL_WINDOWEVENT_CLOSE: FeedCloseRequest(); break;
     // Losing the activation to another program, or getting it back, drops
     // every press: keys pressed elsewhere must not act here.
     case SDL_WINDOWEVENT_FOCUS_LOST:
-    case SDL_WINDOWEVENT_FOCUS_GAINED: FeedActivationChange(); break;
+      activationRegained = false;
+      FeedActivationChange();
+      break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+      activationRegained = true;
+      activationStamp = event.timestamp;
+      FeedActivationChange();
+      break;
     default: break;
   }
 }
@@ -129,6 +147,7 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
 void HandleEvent(const SDL_Event& event) {
   switch (event.type) {
     case SDL_KEYDOWN:
+      if (PressedElsewhere(event.key)) break;
       if (const int code = TranslateKey(event.key.keysym.sym)) FeedKeyDown(code, event.key.repeat != 0);
       break;
     case SDL_KEYUP:

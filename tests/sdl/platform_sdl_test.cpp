@@ -164,6 +164,28 @@ TEST_F(SdlPlatform, ActivationChangesDropEveryPress) {
   }
 }
 
+// Queues events with the time stamps given, as SDL stamps what it reports.
+void AddStamped(SDL_Event event, Uint32 stamp) {
+  event.common.timestamp = stamp;
+  ASSERT_EQ(SDL_PeepEvents(&event, 1, SDL_ADDEVENT, 0, 0), 1) << SDL_GetError();
+}
+
+TEST_F(SdlPlatform, KeysFoundDownAsTheActivationReturnsStayUp) {
+  const Uint32 now = SDL_GetTicks();
+  AddStamped(WindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED), now);
+  AddStamped(Key(SDL_KEYDOWN, SDLK_LSHIFT), now);  // held while switching back
+  AddStamped(Key(SDL_KEYDOWN, SDLK_e), now + 1);   // a real press
+  LetClockMove();
+  EXPECT_FALSE(KeyHeld(kKeyLeftShift));
+  EXPECT_EQ(KeyHits(kKeyLeftShift), 0);
+  EXPECT_EQ(KeyHits('E'), 1);
+  AddStamped(Key(SDL_KEYUP, SDLK_LSHIFT), now + 2);
+  AddStamped(Key(SDL_KEYDOWN, SDLK_LSHIFT), now + 3);
+  LetClockMove();
+  EXPECT_TRUE(KeyHeld(kKeyLeftShift));
+  EXPECT_EQ(KeyHits(kKeyLeftShift), 1);
+}
+
 TEST_F(SdlPlatform, CloseRequestsCountOncePerQuery) {
   // A close box arrives as a window close and a quit; a signal as a quit.
   PushAndSettle({WindowEvent(SDL_WINDOWEVENT_CLOSE), Quit(), Quit()});
