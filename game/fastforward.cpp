@@ -30,6 +30,9 @@ constexpr int64_t kMoneyCap = int64_t{1} << 40;
 
 // So few steps cost less to run one by one than to look up in the plan.
 constexpr int64_t kPlainStepsBelow = 4;
+// Making a plan costs about one block of stepping the records that share an
+// amount; for fewer steps than a block, stepping them plainly is cheaper.
+constexpr int64_t kPlanWorthSteps = kBlockSteps;
 
 // The cell an emitter feeds, by facing: up, right, down, left.
 constexpr int kFeedDx[] = {0, 1, 0, -1};
@@ -93,12 +96,6 @@ int64_t ActsWithin(const Tgenerator& g, int64_t steps) {
   return std::min(acts, kUnitCap);
 }
 
-// The step of a block (1..1000) at which a record in rhythm acts for the
-// `nth` time (1..level): the first step where charge + step * level reaches nth * 1000.
-uint16_t NthActStep(const Tgenerator& g, int nth) {
-  return static_cast<uint16_t>((nth * kChargePerAction - g.charge + g.level - 1) / g.level);
-}
-
 // The amount a record works on: the cell channel it feeds or drains.
 struct Ttarget {
   int cell = kNoCell;
@@ -126,7 +123,8 @@ struct Top {
 
 struct TsharedCell {
   int cell = kNoCell;
-  std::vector<Top> ops;  // the block's actions on this amount, in acting order
+  std::vector<size_t> records;  // the records working on it, in list order
+  std::vector<Top> ops;         // the block's actions on this amount, in acting order
   int drift = 0;          // units gained by a block in which nothing saturates
   int64_t drains = 0;     // units drained by such a block
   // Start amounts from which no action of a block meets 0 or the ceiling.
@@ -198,8 +196,28 @@ int64_t AdvanceShared(TsharedCell& s, int64_t steps, int64_t phase) {
   return drained;
 }
 
+// The block's actions on one amount, step by step and within a step in list
+// order, found by running its records' charges through one block.
+void ListActions(TsharedCell& s, const std::vector<Ttarget>& targets) {
+  std::vector<int> charges;
+  charges.reserve(s.records.size());
+  size_t actions = 0;
+  for (const size_t r : s.records) {
+    charges.push_back(generators[r].charge);
+    actions += generators[r].level;
+  }
+  s.ops.reserve(actions);
+  for (int step = 1; step <= kBlockSteps; ++step)
+    for (size_t j = 0; j < s.records.size(); ++j) {
+      const size_t r = s.records[j];
+      charges[j] += generators[r].level;
+      if (charges[j] < kChargePerAction) continue;
+      charges[j] -= kChargePerAction;
+      s.ops.push_back({static_cast<uint16_t>(step), static_cast<int8_t>(targets[r].drains ? -1 : 1)});
+    }
+}
+
 void Summarise(TsharedCell& s) {
-  std::stable_sort(s.ops.begin(), s.ops.end(), [](const Top& a, const Top& b) { return a.step < b.step; });
   int sum = 0, lowest = 0, highest = 0;
   for (const Top& op : s.ops) {
     sum += op.delta;
@@ -271,18 +289,13 @@ void MakePlan() {
     plan.sharedIndex[static_cast<size_t>(cell)] = static_cast<int>(plan.shared.size());
     plan.shared.emplace_back().cell = cell;
   }
-  // Records are visited in list order and each one's actions in step order,
-  // so a stable sort by step leaves actions of one step in acting order.
   for (size_t i = 0; i < generators.size(); ++i) {
     const Ttarget& t = plan.targets[i];
     if (t.cell == kNoCell) continue;
     const int index = plan.sharedIndex[static_cast<size_t>(t.cell)];
-    if (index < 0) continue;
-    const Tgenerator& g = generators[i];
-    std::vector<Top>& ops = plan.shared[static_cast<size_t>(index)].ops;
-    for (int nth = 1; nth <= g.level; ++nth)
-      ops.push_back({NthActStep(g, nth), static_cast<int8_t>(t.drains ? -1 : 1)});
+    if (index >= 0) plan.shared[static_cast<size_t>(index)].records.push_back(i);
   }
+  for (TsharedCell& s : plan.shared) ListActions(s, plan.targets);
   for (TsharedCell& s : plan.shared) Summarise(s);
 }
 
@@ -335,6 +348,12 @@ void FastForwardWorld(int64_t steps) {
   PlainSteps(plain);
   steps -= plain;
   if (steps == 0) return;
-  if (!PlanFits()) MakePlan();
+  if (!PlanFits()) {
+    if (steps < kPlanWorthSteps) {
+      PlainSteps(steps);
+      return;
+    }
+    MakePlan();
+  }
   AdvancePlanned(steps);
 }
