@@ -20,6 +20,10 @@ constexpr const char* kWindowTitle = "PIGMENTBURGH";
 constexpr int kExitTruncatedSave = 255;
 constexpr int kExitFailure = 1;
 constexpr int64_t kBatchSteps = 12000;  // one minute of play
+// A batch that took longer than this halves the next one, so the window is
+// still pumped every few milliseconds in a world that must be stepped one by one.
+constexpr int64_t kBatchMillis = 4;
+int64_t batchLimit = kBatchSteps;
 }  // namespace
 
 bool ShouldTick() {
@@ -51,9 +55,13 @@ void RunDueSteps() {
       UpdateWorld();
       continue;
     }
-    const int64_t alsoDue = std::min(tickAccumulator / kTickLength, kBatchSteps - 1);
+    const int64_t alsoDue = std::min(tickAccumulator / kTickLength, batchLimit - 1);
     tickAccumulator -= alsoDue * kTickLength;
+    const int64_t began = ClockMillis();
     FastForwardWorld(1 + alsoDue);
+    const int64_t took = ClockMillis() - began;
+    if (took > kBatchMillis) batchLimit = std::max<int64_t>(1, batchLimit / 2);
+    else if (took < kBatchMillis / 2) batchLimit = std::min(kBatchSteps, batchLimit * 2);
   }
 }
 
