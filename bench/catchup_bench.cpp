@@ -92,8 +92,10 @@ void BM_FirstBatch(benchmark::State& state) {
   uint32_t seed = 1;
   for (auto _ : state) {
     state.PauseTiming();
-    if (busiest) FillFieldBusiest(seed++);
-    else FillField(seed++);
+    if (busiest)
+      FillFieldBusiest(seed++);
+    else
+      FillField(seed++);
     state.ResumeTiming();
     FastForwardWorld(12000);
     benchmark::DoNotOptimize(grid);

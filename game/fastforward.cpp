@@ -125,8 +125,8 @@ struct TsharedCell {
   int cell = kNoCell;
   std::vector<size_t> records;  // the records working on it, in list order
   std::vector<Top> ops;         // the block's actions on this amount, in acting order
-  int drift = 0;          // units gained by a block in which nothing saturates
-  int64_t drains = 0;     // units drained by such a block
+  int drift = 0;                // units gained by a block in which nothing saturates
+  int64_t drains = 0;           // units drained by such a block
   // Start amounts from which no action of a block meets 0 or the ceiling.
   int lowestClear = 0;
   int highestClear = 0;
@@ -151,9 +151,9 @@ int64_t RunSteps(const TsharedCell& s, int& amount, int64_t from, int64_t to) {
   return drained;
 }
 
-// Runs whole blocks. Each action gives a larger result for a larger amount, so
-// a whole block does too: the amounts at block ends then move one way only,
-// until a block leaves one unchanged, after at most 255 blocks of real work.
+// Runs whole blocks. No action leaves a larger amount below what it leaves a
+// smaller one, so neither does a whole block: the amounts at block ends move
+// one way only until a block leaves one unchanged, within 255 blocks of work.
 int64_t RunBlocks(TsharedCell& s, int& amount, int64_t blocks) {
   int64_t drained = 0;
   while (blocks > 0) {
@@ -239,7 +239,7 @@ struct Tplan {
   std::vector<Ttarget> targets;       // per record
   std::vector<int> sharedIndex;       // per cell channel: its entry in `shared`, or -1
   std::vector<TsharedCell> shared;
-  std::vector<int64_t> fed;     // per cell channel, scratch for one advance
+  std::vector<int64_t> fed;  // per cell channel, scratch for one advance
   std::vector<int64_t> drained;
 };
 

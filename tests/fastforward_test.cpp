@@ -29,8 +29,9 @@ void PlainSteps(int64_t steps) {
 // Runs the chunks one after another from the current world, once stepping
 // plainly and once fast, with `between(i)` changing the world after chunk i in
 // both runs, and expects the same world after every chunk.
-void ExpectSameAsPlain(const std::vector<int64_t>& chunks, const std::string& label,
-                       const std::function<void(size_t)>& between = [](size_t) {}) {
+void ExpectSameAsPlain(
+    const std::vector<int64_t>& chunks, const std::string& label,
+    const std::function<void(size_t)>& between = [](size_t) {}) {
   const Tsnapshot start = Capture();
   std::vector<Tsnapshot> stepped;
   for (size_t i = 0; i < chunks.size(); ++i) {
@@ -94,7 +95,8 @@ class TrandomWorld {
     const int color = Between(0, kChannels - 1);
     generators.push_back(Record(x, y, color, kFacingExtractor, Level(), Between(0, 999)));
     const int feeders = Between(1, 4);
-    constexpr int kFrom[][3] = {{0, 1, kFacingUp}, {-1, 0, kFacingRight}, {0, -1, kFacingDown}, {1, 0, kFacingLeft}};
+    constexpr int kFrom[][3] = {
+        {0, 1, kFacingUp}, {-1, 0, kFacingRight}, {0, -1, kFacingDown}, {1, 0, kFacingLeft}};
     for (int i = 0; i < feeders; ++i) {
       const auto& from = kFrom[Between(0, 3)];
       generators.push_back(Record(x + from[0], y + from[1], color, from[2], Level(), Between(0, 999)));
@@ -109,11 +111,17 @@ class TrandomWorld {
   // What only a loaded file holds, but each of these comes into the rhythm of
   // 1000 steps or never leaves it.
   void AddOddity() {
-    Tgenerator g = Record(Between(0, kPatch - 1), Between(0, kPatch - 1), Between(0, 2), Between(0, 4), Level(),
-                          Between(0, 999));
+    Tgenerator g = Record(Between(0, kPatch - 1), Between(0, kPatch - 1), Between(0, 2), Between(0, 4),
+                          Level(), Between(0, 999));
     switch (Between(0, 6)) {
-      case 0: g.level = 0; g.charge = static_cast<uint16_t>(Between(0, 65535)); break;
-      case 1: g.charge = static_cast<uint16_t>(Between(1000, 65535)); g.level = static_cast<uint16_t>(Between(900, 999)); break;
+      case 0:
+        g.level = 0;
+        g.charge = static_cast<uint16_t>(Between(0, 65535));
+        break;
+      case 1:
+        g.charge = static_cast<uint16_t>(Between(1000, 65535));
+        g.level = static_cast<uint16_t>(Between(900, 999));
+        break;
       case 2: g.charge = static_cast<uint16_t>(Between(64537, 65535)); break;
       case 3: g.color = static_cast<uint8_t>(Between(3, 255)); break;
       case 4: g.facing = static_cast<uint8_t>(Between(5, 255)); break;
@@ -138,7 +146,8 @@ class TrandomWorld {
 
   // Step counts spread evenly over the orders of magnitude up to millions.
   int64_t Steps(int64_t most) {
-    const double exponent = std::uniform_real_distribution<double>(0.0, std::log(static_cast<double>(most)))(rng_);
+    const double exponent =
+        std::uniform_real_distribution<double>(0.0, std::log(static_cast<double>(most)))(rng_);
     return static_cast<int64_t>(std::exp(exponent));
   }
 
@@ -163,7 +172,8 @@ TEST(FastForward, MatchesPlainSteppingOnRandomWorlds) {
     TrandomWorld world(seed);
     world.Build(/*oddities=*/seed % 2 == 0);
     std::vector<int64_t> chunks;
-    for (int i = world.Between(1, 3); i > 0; --i) chunks.push_back(world.Steps(seed % 8 == 0 ? 3'000'000 : 200'000));
+    for (int i = world.Between(1, 3); i > 0; --i)
+      chunks.push_back(world.Steps(seed % 8 == 0 ? 3'000'000 : 200'000));
     const bool meddle = seed % 3 == 0;
     // Each change draws from a generator of its own chunk, so both runs make the same one.
     ExpectSameAsPlain(chunks, "world " + std::to_string(seed), [&](size_t chunk) {
@@ -242,6 +252,23 @@ TEST(FastForward, LoadedRecordsOutOfRhythm) {
     generators.push_back(Record(4, 4, 0, kFacingExtractor, 5, 20));
     generators.push_back(c.odd);
     ExpectSameAsPlain({70'000, 3'001}, c.what);
+  }
+}
+
+// No step count is too large: counts beyond any plain run must still agree
+// with themselves when split, with nothing wrapping on the way.
+TEST(FastForward, HugeStepCountsAgreeWhenSplit) {
+  constexpr int64_t kHuge = std::numeric_limits<int64_t>::max();
+  for (uint32_t seed = 100; seed < 112; ++seed) {
+    TrandomWorld world(seed);
+    world.Build(/*oddities=*/true);
+    const Tsnapshot start = Capture();
+    FastForwardWorld(kHuge);
+    const Tsnapshot once = Capture();
+    Restore(start);
+    FastForwardWorld(kHuge / 2);
+    FastForwardWorld(kHuge / 2 + 1);
+    EXPECT_EQ(FirstDifference(once, Capture()), "") << "world " << seed;
   }
 }
 

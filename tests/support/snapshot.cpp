@@ -50,4 +50,3 @@ std::string FirstDifference(const Tsnapshot& want, const Tsnapshot& got) {
   }
   return "";
 }
-
