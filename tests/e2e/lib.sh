@@ -59,10 +59,17 @@ start_game() {
 }
 
 find_window() {
-  WIN=$(timeout 10 xdotool search --sync --all --pid "$GAME_PID" --name '^PIGMENTBURGH$' 2>/dev/null | head -1) ||
-    fail "no window titled PIGMENTBURGH appeared within 10 s"
-  [ -n "$WIN" ] || fail "no window titled PIGMENTBURGH appeared within 10 s"
+  # A search can die of an X error when another window goes away meanwhile:
+  # search again until the bound.
   local i
+  WIN=""
+  for i in $(seq 200); do
+    WIN=$(xdotool search --all --pid "$GAME_PID" --name '^PIGMENTBURGH$' 2>/dev/null | head -1) || true
+    [ -n "$WIN" ] && break
+    game_running || fail "the game ended before its window appeared (see its stderr)"
+    sleep 0.05
+  done
+  [ -n "$WIN" ] || fail "no window titled PIGMENTBURGH appeared within 10 s"
   for i in $(seq 100); do
     [ "$(xdotool getactivewindow 2>/dev/null)" = "$WIN" ] && break
     xdotool windowactivate "$WIN" 2>/dev/null || true
