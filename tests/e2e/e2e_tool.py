@@ -186,9 +186,11 @@ def wait(shot_base, timeout, args):
     while True:
         shot = capture(shot_base)
         if test(shot):
+            os.remove(shot.path)  # a raw screen is 6 MB; only failures keep theirs (as PNG)
             return 0
         if time.monotonic() > deadline:
             png = to_png(shot)
+            os.remove(shot.path)
             detail = ""
             if args[0] == "empty-field":
                 detail = "; first differing window pixels (x, y, got, want): " + str(field_mismatches(shot, 3))

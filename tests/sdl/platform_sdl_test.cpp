@@ -277,6 +277,8 @@ TEST_F(SdlPlatform, PresentedCanvasFillsTheWindowInSharpBlocks) {
   }
 }
 
+TEST_F(SdlPlatform, TheScreenMaySleep) { EXPECT_TRUE(SDL_IsScreenSaverEnabled()); }
+
 TEST_F(SdlPlatform, AHiddenWindowIsNotVisible) {
   SDL_Window* window = GameWindow();
   ASSERT_NE(window, nullptr);
