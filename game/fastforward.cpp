@@ -197,35 +197,31 @@ int64_t AdvanceShared(TsharedCell& s, int64_t steps, int64_t phase) {
 }
 
 // The block's actions on one amount, step by step and within a step in list
-// order, found by running its records' charges through one block.
+// order, found by running its records' charges through one block; with them
+// the drift and the start amounts from which nothing saturates.
 void ListActions(TsharedCell& s, const std::vector<Ttarget>& targets) {
-  std::vector<int> charges;
-  charges.reserve(s.records.size());
+  std::vector<int> charges, levels, deltas;
   size_t actions = 0;
   for (const size_t r : s.records) {
     charges.push_back(generators[r].charge);
+    levels.push_back(generators[r].level);
+    deltas.push_back(targets[r].drains ? -1 : 1);
     actions += generators[r].level;
   }
   s.ops.reserve(actions);
+  int sum = 0, lowest = 0, highest = 0;
   for (int step = 1; step <= kBlockSteps; ++step)
-    for (size_t j = 0; j < s.records.size(); ++j) {
-      const size_t r = s.records[j];
-      charges[j] += generators[r].level;
+    for (size_t j = 0; j < charges.size(); ++j) {
+      charges[j] += levels[j];
       if (charges[j] < kChargePerAction) continue;
       charges[j] -= kChargePerAction;
-      s.ops.push_back({static_cast<uint16_t>(step), static_cast<int8_t>(targets[r].drains ? -1 : 1)});
+      s.ops.push_back({static_cast<uint16_t>(step), static_cast<int8_t>(deltas[j])});
+      sum += deltas[j];
+      lowest = std::min(lowest, sum);
+      highest = std::max(highest, sum);
     }
-}
-
-void Summarise(TsharedCell& s) {
-  int sum = 0, lowest = 0, highest = 0;
-  for (const Top& op : s.ops) {
-    sum += op.delta;
-    lowest = std::min(lowest, sum);
-    highest = std::max(highest, sum);
-    if (op.delta < 0) ++s.drains;
-  }
   s.drift = sum;
+  s.drains = (static_cast<int64_t>(s.ops.size()) - sum) / 2;  // fed minus drained is the drift
   s.lowestClear = -lowest;
   s.highestClear = kChannelCeiling - highest;
 }
@@ -296,7 +292,6 @@ void MakePlan() {
     if (index >= 0) plan.shared[static_cast<size_t>(index)].records.push_back(i);
   }
   for (TsharedCell& s : plan.shared) ListActions(s, plan.targets);
-  for (TsharedCell& s : plan.shared) Summarise(s);
 }
 
 // Amounts only fed or only drained: the units simply add up, capped by the ceiling or the stock.
