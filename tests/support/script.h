@@ -62,4 +62,10 @@ const std::vector<Tframe>& Frames();
 bool PointerVisible();
 int PumpCount();
 
+// From `millis` on the window is minimised (false) or shown again (true).
+// While hidden the game sleeps instead of presenting; the game is stopped
+// with a test failure after as many sleeps as the frame limit.
+void SetWindowVisible(int64_t millis, bool visible);
+int WaitCount();
+
 }  // namespace script

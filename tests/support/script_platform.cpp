@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 
 #include "game/world.h"
@@ -24,6 +25,8 @@ struct Tstate {
   int framesPresented = 0;
   int frameLimit = 1000000;
   int pumps = 0;
+  int waits = 0;
+  std::map<int64_t, bool> visibility;  // from each time on
   std::multimap<int64_t, Tevent> timeline;
   std::function<void(int)> onPresent;
   Tframe lastFrame;
@@ -96,6 +99,8 @@ void KeepFrames(bool keep) { state.keepFrames = keep; }
 const std::vector<Tframe>& Frames() { return state.frames; }
 bool PointerVisible() { return state.pointerVisible; }
 int PumpCount() { return state.pumps; }
+void SetWindowVisible(int64_t millis, bool visible) { state.visibility[millis] = visible; }
+int WaitCount() { return state.waits; }
 
 }  // namespace script
 
@@ -139,6 +144,16 @@ int64_t PlatformMillis() {
 
 int DesktopWidth() { return state.desktopWidth; }
 void SetSystemPointerVisible(bool visible) { state.pointerVisible = visible; }
-bool WindowVisible() { return true; }
-void WaitForPlatformEvent(int timeoutMillis) { state.now += std::max(timeoutMillis, 0); }
+bool WindowVisible() {
+  const auto after = state.visibility.upper_bound(state.now);
+  return after == state.visibility.begin() || std::prev(after)->second;
+}
+
+void WaitForPlatformEvent(int timeoutMillis) {
+  state.now += std::max(timeoutMillis, 0);
+  if (++state.waits == state.frameLimit) {
+    ADD_FAILURE() << "the game was still waiting after " << state.frameLimit << " sleeps";
+    script::StopRunawayGame();
+  }
+}
 void ChangeToExecutableDir() {}
