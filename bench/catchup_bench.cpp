@@ -8,29 +8,11 @@
 #include "game/world.h"
 #include "shell/game.h"
 #include "tests/support/script.h"
+#include "tests/support/worlds.h"
 
 namespace {
 
 constexpr int64_t kEightHoursMillis = int64_t{8} * 60 * 60 * 1000;
-constexpr int kFacings = 5;
-
-// One generator on every cell: all colours and facings, levels spread over
-// 1..1000, on a grid with stock to drain, so emitters feed extractors too.
-void FillField(uint32_t seed) {
-  script::Reset();
-  SeedRandom(seed);
-  for (int y = 0; y < kFieldHeight; ++y)
-    for (int x = 0; x < kFieldWidth; ++x) {
-      for (int c = 0; c < kChannels; ++c) grid[x][y][c] = static_cast<uint8_t>(RandomBetween(0, 255));
-      generators.push_back({.x = static_cast<uint8_t>(x),
-                            .y = static_cast<uint8_t>(y),
-                            .color = static_cast<uint8_t>(RandomBetween(0, kChannels - 1)),
-                            .level = static_cast<uint16_t>(RandomBetween(1, kLevelCeiling)),
-                            .charge = static_cast<uint16_t>(RandomBetween(0, kChargePerAction - 1)),
-                            .facing = static_cast<uint8_t>(RandomBetween(0, kFacings - 1))});
-    }
-}
-
 // The busiest field for catching up: rows of level-1000 emitters feeding rows
 // of level-999 extractors of their colour, so every drained cell is also fed
 // at every step and creeps up by one unit per thousand steps.
@@ -40,12 +22,9 @@ void FillFieldBusiest(uint32_t seed) {
   for (int y = 0; y < kFieldHeight; ++y)
     for (int x = 0; x < kFieldWidth; ++x) {
       const bool feeds = y % 2 == 0;
-      generators.push_back({.x = static_cast<uint8_t>(x),
-                            .y = static_cast<uint8_t>(y),
-                            .color = static_cast<uint8_t>(x % kChannels),
-                            .level = static_cast<uint16_t>(feeds ? kLevelCeiling : kLevelCeiling - 1),
-                            .charge = static_cast<uint16_t>(RandomBetween(0, kChargePerAction - 1)),
-                            .facing = static_cast<uint8_t>(feeds ? kFacingDown : kFacingExtractor)});
+      generators.push_back(Record(x, y, x % kChannels, feeds ? kFacingDown : kFacingExtractor,
+                                  feeds ? kLevelCeiling : kLevelCeiling - 1,
+                                  RandomBetween(0, kChargePerAction - 1)));
     }
 }
 

@@ -7,24 +7,13 @@
 #include "shell/services.h"
 #include "shell/sprites.h"
 #include "tests/support/script.h"
+#include "tests/support/worlds.h"
 
 namespace {
 
-constexpr int kFacings = 5;
-
-bool FillField() {
-  script::Reset();
+bool FillDrawnField() {
+  FillField(7, 1);
   if (!LoadSpriteSheet()) return false;
-  SeedRandom(7);
-  for (int y = 0; y < kFieldHeight; ++y)
-    for (int x = 0; x < kFieldWidth; ++x) {
-      for (int c = 0; c < kChannels; ++c) grid[x][y][c] = static_cast<uint8_t>(RandomBetween(1, 255));
-      generators.push_back({.x = static_cast<uint8_t>(x),
-                            .y = static_cast<uint8_t>(y),
-                            .color = static_cast<uint8_t>(RandomBetween(0, kChannels - 1)),
-                            .level = static_cast<uint16_t>(RandomBetween(1, kLevelCeiling)),
-                            .facing = static_cast<uint8_t>(RandomBetween(0, kFacings - 1))});
-    }
   money[0] = 123456789;
   money[1] = -42;
   money[2] = 1000000;
@@ -34,7 +23,7 @@ bool FillField() {
 }
 
 void BM_DrawWorldFullField(benchmark::State& state) {
-  if (!FillField()) {
+  if (!FillDrawnField()) {
     state.SkipWithError("the sprite sheet did not decode");
     return;
   }
@@ -47,7 +36,7 @@ void BM_DrawWorldFullField(benchmark::State& state) {
 BENCHMARK(BM_DrawWorldFullField)->Unit(benchmark::kMicrosecond);
 
 void BM_DrawStatusBarFullField(benchmark::State& state) {
-  if (!FillField()) {
+  if (!FillDrawnField()) {
     state.SkipWithError("the sprite sheet did not decode");
     return;
   }

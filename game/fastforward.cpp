@@ -34,10 +34,6 @@ constexpr int64_t kPlainStepsBelow = 4;
 // amount; for fewer steps than a block, stepping them plainly is cheaper.
 constexpr int64_t kPlanWorthSteps = kBlockSteps;
 
-// The cell an emitter feeds, by facing: up, right, down, left.
-constexpr int kFeedDx[] = {0, 1, 0, -1};
-constexpr int kFeedDy[] = {-1, 0, 1, 0};
-
 int64_t CapMoney(int64_t amount) { return std::min(amount, kMoneyCap); }
 
 // times * each + sum, for non-negative values, held at kMoneyCap.

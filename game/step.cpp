@@ -4,15 +4,11 @@
 
 namespace {
 
-// The cell an emitter feeds, by facing: up, right, down, left.
-constexpr int kNeighbourDx[] = {0, 1, 0, -1};
-constexpr int kNeighbourDy[] = {-1, 0, 1, 0};
-
 // An emitter pushes one unit into the cell it faces, up to the ceiling; a
 // unit that cannot go anywhere is lost.
 void Emit(const Tgenerator& g) {
-  const int x = g.x + kNeighbourDx[g.facing];
-  const int y = g.y + kNeighbourDy[g.facing];
+  const int x = g.x + kFeedDx[g.facing];
+  const int y = g.y + kFeedDy[g.facing];
   if (!InBounds(x, y)) return;
   uint8_t& amount = grid[x][y][g.color];
   if (amount < kChannelCeiling) ++amount;

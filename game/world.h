@@ -18,6 +18,10 @@ constexpr int kSeedWrites = 100;
 
 enum Tfacing : uint8_t { kFacingUp = 0, kFacingRight, kFacingDown, kFacingLeft, kFacingExtractor };
 
+// The cell an emitter feeds, relative to its own, by facing: up, right, down, left.
+constexpr int kFeedDx[] = {0, 1, 0, -1};
+constexpr int kFeedDy[] = {-1, 0, 1, 0};
+
 struct Tgenerator {
   uint8_t x = 0;
   uint8_t y = 0;

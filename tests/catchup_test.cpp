@@ -9,6 +9,7 @@
 #include "shell/services.h"
 #include "tests/support/script.h"
 #include "tests/support/snapshot.h"
+#include "tests/support/worlds.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -64,15 +65,6 @@ TEST(CommandsPending, SeesExactlyTheInputTheCommandsAct) {
 }
 
 // ---- Eight hours away ----------------------------------------------------------------
-
-Tgenerator Record(int x, int y, int color, int facing, int level, int charge = 0) {
-  return {.x = static_cast<uint8_t>(x),
-          .y = static_cast<uint8_t>(y),
-          .color = static_cast<uint8_t>(color),
-          .level = static_cast<uint16_t>(level),
-          .charge = static_cast<uint16_t>(charge),
-          .facing = static_cast<uint8_t>(facing)};
-}
 
 // Green counts steps: an emitter feeds an extractor one unit a step, so the
 // green balance grows by exactly one per step. Red is where the click buys: a

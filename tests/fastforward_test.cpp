@@ -17,6 +17,7 @@
 #include "game/world.h"
 #include "tests/support/script.h"
 #include "tests/support/snapshot.h"
+#include "tests/support/worlds.h"
 
 namespace {
 
@@ -50,15 +51,6 @@ void ExpectSameAsPlain(
     ASSERT_EQ(difference, "") << label << ", after chunk " << i << " of " << chunks[i] << " steps";
     between(i);
   }
-}
-
-Tgenerator Record(int x, int y, int color, int facing, int level, int charge = 0) {
-  return {.x = static_cast<uint8_t>(x),
-          .y = static_cast<uint8_t>(y),
-          .color = static_cast<uint8_t>(color),
-          .level = static_cast<uint16_t>(level),
-          .charge = static_cast<uint16_t>(charge),
-          .facing = static_cast<uint8_t>(facing)};
 }
 
 // ---- Random worlds ---------------------------------------------------------------
