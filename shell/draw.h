@@ -4,6 +4,9 @@
 
 #include <cstdint>
 
+// Every frame is presented with vertical synchronisation.
+constexpr uint8_t syncMode = 1;
+
 // One complete frame of play.
 void DrawWorld();
 // The bottom strip of the frame; leaves white as the drawing colour.

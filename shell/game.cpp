@@ -15,7 +15,6 @@ int64_t lastTime = 0;
 int64_t tickAccumulator = 0;
 
 namespace {
-constexpr uint8_t kSyncMode = 1;
 constexpr const char* kWindowTitle = "PIGMENTBURGH";
 constexpr int kExitTruncatedSave = 255;
 constexpr int kExitFailure = 1;
@@ -98,7 +97,7 @@ void RunMainLoop() {
     RunDueSteps();
     if (WindowVisible()) {
       DrawWorld();
-      PresentFrame(kSyncMode);
+      PresentFrame(syncMode);
     } else {
       // A minimised or hidden window shows no frames, and a hidden present
       // need not wait for the display: sleep until input or the next step

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr uint8_t kSyncMode = 1;
 constexpr int kHiddenWaitMillis = 16;  // about one frame, while nobody can see the screen
 
 struct ThelpLine {
@@ -47,7 +46,7 @@ void ShowHelp() {
   ShowSystemPointer();
   do {
     DrawHelpPage();
-    PresentFrame(kSyncMode);
+    PresentFrame(syncMode);
     // A minimised window may not wait for the display: do not spin meanwhile.
     if (!WindowVisible()) WaitForPlatformEvent(kHiddenWaitMillis);
   } while (!PlayerLeavesHelp());
