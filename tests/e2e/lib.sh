@@ -133,6 +133,14 @@ stop_leftover_game() {
 
 # CPU time the game has used so far, in clock ticks (user + system).
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$GAME_PID/stat"; }
+# The game's CPU use over the next $1 seconds, in thousandths of one core.
+cpu_permille() {
+  local before after
+  before=$(cpu_ticks); sleep "$1"; after=$(cpu_ticks)
+  echo $(( (after - before) * 1000 / CLOCK_TICKS / $1 ))
+}
+# Thousandths as a percentage with one decimal: 25 -> 2.5
+permille_text() { echo "$(($1 / 10)).$(($1 % 10))"; }
 CLOCK_TICKS=$(getconf CLK_TCK)
 
 # ---- eyes -------------------------------------------------------------------
