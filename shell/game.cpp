@@ -67,6 +67,7 @@ void RunDueSteps() {
 namespace {
 
 bool OpenWindow() {
+  PrepareProcess();
   ChangeToExecutableDir();
   SeedRandom(static_cast<uint32_t>(ClockMillis()));
   scale = ChooseScale(DesktopPixelWidth());

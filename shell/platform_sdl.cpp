@@ -3,6 +3,7 @@
 // This is the only file that includes SDL.
 #include <SDL.h>
 #include <fcntl.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -16,9 +17,6 @@
 
 namespace {
 
-// While nobody can see the window a present only waits this long for input,
-// about one refresh of a 60 Hz display, so a hidden help screen does not spin.
-constexpr int kHiddenFrameMillis = 16;
 // How long start-up waits for a window manager to frame the window.
 constexpr uint64_t kFrameWaitMillis = 250;
 constexpr uint32_t kFramePollMillis = 5;
@@ -248,12 +246,7 @@ void PumpPlatform() {
 
 void PresentCanvas(const Tpixel* pixels, bool vsync) {
   if (renderer == nullptr) return;
-  if (!WindowVisible()) {
-    // A frame nobody sees is not drawn; waiting stands in for the refresh
-    // that a hidden window's present would not wait for.
-    SDL_WaitEventTimeout(nullptr, kHiddenFrameMillis);
-    return;
-  }
+  if (!WindowVisible()) return;  // a frame nobody sees is not drawn
   const int interval = vsync ? 1 : 0;
   if (interval != presentedVsync) {
     SDL_RenderSetVSync(renderer, interval);
@@ -264,7 +257,13 @@ void PresentCanvas(const Tpixel* pixels, bool vsync) {
   SDL_RenderPresent(renderer);
 }
 
-int64_t PlatformMillis() { return static_cast<int64_t>(SDL_GetTicks64()); }
+// A monotonic millisecond count that does not start with the process, so the
+// random seed taken from it at start-up differs from run to run.
+int64_t PlatformMillis() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return int64_t{now.tv_sec} * 1000 + now.tv_nsec / 1'000'000;
+}
 
 int DesktopWidth() {
   SDL_DisplayMode mode;

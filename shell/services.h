@@ -90,6 +90,9 @@ int DesktopPixelWidth();
 void SeedRandom(uint32_t seed);
 int RandomBetween(int low, int high);
 void WriteStdoutLine(std::string_view text);
+// Makes the process safe to run as a game: a vanished reader of standard
+// output or error no longer ends it. Called once at start-up.
+void PrepareProcess();
 
 // The window magnification: every virtual pixel is scale by scale window pixels.
 extern uint8_t scale;

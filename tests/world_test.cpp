@@ -1,8 +1,13 @@
 // The world state: the field queries, the seeding of a new world, the random draws.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstring>
+
 #include "game/world.h"
+#include "shell/game.h"
 #include "tests/support/script.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -55,6 +60,30 @@ TEST(RandomBetween, IsInclusiveAndCoversBothBounds) {
   }
   EXPECT_TRUE(sawLow);
   EXPECT_TRUE(sawHigh);
+}
+
+using NewWorld = TempDirTest;
+
+// A start with no save seeds the world from the clock as it stands at start-up,
+// so two starts at different times get different worlds.
+TEST_F(NewWorld, IsSeededFromTheClockAtStartUp) {
+  uint8_t seeded[2][kFieldWidth][kFieldHeight][kChannels];
+  for (int run = 0; run < 2; ++run) {
+    const int64_t startedAt = 12345 + 1000 * run;
+    script::Reset();
+    SeedRandom(static_cast<uint32_t>(startedAt));
+    SeedNewWorld();
+    std::memcpy(seeded[run], grid, sizeof grid);
+
+    script::Reset();
+    script::SetNow(startedAt);
+    script::KeyPress(startedAt + 20, kKeyEnter);  // leave the help screen
+    script::Close(startedAt + 100);
+    ASSERT_EQ(RunGame(), 0);
+    EXPECT_EQ(std::memcmp(grid, seeded[run], sizeof grid), 0) << "run " << run;
+    std::remove("save");
+  }
+  EXPECT_NE(std::memcmp(seeded[0], seeded[1], sizeof grid), 0);
 }
 
 }  // namespace
