@@ -33,6 +33,10 @@ constexpr int64_t kPlainStepsBelow = 4;
 // Making a plan costs about one block of stepping the records that share an
 // amount; for fewer steps than a block, stepping them plainly is cheaper.
 constexpr int64_t kPlanWorthSteps = kBlockSteps;
+// A field bought in play lists at most 1,800 records' actions per block (1.8
+// million); only a crafted save can pile thousands of records onto one amount.
+// Past this bound the plan's memory is not worth it and the field is stepped plainly.
+constexpr int64_t kMostPlannedActions = 4'000'000;
 
 int64_t CapMoney(int64_t amount) { return std::min(amount, kMoneyCap); }
 
@@ -262,7 +266,9 @@ bool PlanFits() {
   return false;
 }
 
-void MakePlan() {
+// Returns false, with no plan made, when the plan would list more actions
+// than kMostPlannedActions.
+bool MakePlan() {
   constexpr uint8_t kFed = 1, kDrained = 2;
   plan.valid = true;
   plan.reference = generators;
@@ -281,13 +287,21 @@ void MakePlan() {
     plan.sharedIndex[static_cast<size_t>(cell)] = static_cast<int>(plan.shared.size());
     plan.shared.emplace_back().cell = cell;
   }
+  int64_t actions = 0;
   for (size_t i = 0; i < generators.size(); ++i) {
     const Ttarget& t = plan.targets[i];
     if (t.cell == kNoCell) continue;
     const int index = plan.sharedIndex[static_cast<size_t>(t.cell)];
-    if (index >= 0) plan.shared[static_cast<size_t>(index)].records.push_back(i);
+    if (index < 0) continue;
+    plan.shared[static_cast<size_t>(index)].records.push_back(i);
+    actions += generators[i].level;
+  }
+  if (actions > kMostPlannedActions) {
+    plan.valid = false;
+    return false;
   }
   for (TsharedCell& s : plan.shared) ListActions(s, plan.targets);
+  return true;
 }
 
 // Amounts only fed or only drained: the units simply add up, capped by the ceiling or the stock.
@@ -344,7 +358,10 @@ void FastForwardWorld(int64_t steps) {
       PlainSteps(steps);
       return;
     }
-    MakePlan();
+    if (!MakePlan()) {
+      PlainSteps(steps);
+      return;
+    }
   }
   AdvancePlanned(steps);
 }

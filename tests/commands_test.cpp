@@ -422,4 +422,27 @@ TEST(HandleInput, QuittingStillAppliesTheRestOfTheCall) {
   EXPECT_EQ(generators[0].facing, kFacingExtractor);
 }
 
+// Inputs that land in one call act in the order selection, click, sale,
+// harvest: a colour chosen with the click already buys in it, and a click and
+// Space together buy and then sell again.
+TEST(HandleInput, OneCallActsInItsOrder) {
+  script::Reset();
+  SetMoney({100, 100, 100});
+  PointAt(8, 8);
+  Press('G');
+  Click();
+  EXPECT_EQ(CallCapturingStdout(), "generator spawned\r\n");
+  ASSERT_EQ(generators.size(), 1u);
+  EXPECT_EQ(generators[0].color, 1);
+
+  PointAt(9, 8);
+  grid[9][8][2] = 40;
+  Click();
+  Press(kKeySpace);
+  script::ButtonDown(script::Now(), kButtonRight);
+  EXPECT_EQ(CallCapturingStdout(), "generator spawned\r\n");
+  EXPECT_EQ(generators.size(), 1u) << "the generator bought in the call is sold in it";
+  EXPECT_EQ(Money(), (std::array<int32_t, 3>{100, 95, 140})) << "paid 10, refunded 10, harvested 40";
+}
+
 }  // namespace

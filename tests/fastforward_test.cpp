@@ -247,6 +247,18 @@ TEST(FastForward, LoadedRecordsOutOfRhythm) {
   }
 }
 
+// A crafted save can pile thousands of records onto one amount; the plan for
+// it would be too large to keep, so the field is stepped plainly, to the same end.
+TEST(FastForward, ThousandsOfRecordsOnOneAmount) {
+  script::Reset();
+  grid[10][10][1] = 100;
+  for (int i = 0; i < 3000; ++i) {
+    generators.push_back(Record(10, 11, 1, kFacingUp, kLevelCeiling - i % 7, i % 1000));
+    generators.push_back(Record(10, 10, 1, kFacingExtractor, kLevelCeiling - i % 5, (7 * i) % 1000));
+  }
+  ExpectSameAsPlain({2'500, 1'200}, "a crowded cell");
+}
+
 // No step count is too large: counts beyond any plain run must still agree
 // with themselves when split, with nothing wrapping on the way.
 TEST(FastForward, HugeStepCountsAgreeWhenSplit) {

@@ -48,6 +48,23 @@ TEST(SeedNewWorld, WritesAtMostAHundredSingleUnits) {
   }
 }
 
+// Each write draws its column, then its row, its channel and its value; later
+// writes overwrite earlier ones.
+TEST(SeedNewWorld, DrawsColumnRowChannelValueInThatOrder) {
+  uint8_t expected[kFieldWidth][kFieldHeight][kChannels] = {};
+  SeedRandom(99);
+  for (int i = 0; i < kSeedWrites; ++i) {
+    const int x = RandomBetween(0, kFieldWidth - 1);
+    const int y = RandomBetween(0, kFieldHeight - 1);
+    const int c = RandomBetween(0, kChannels - 1);
+    expected[x][y][c] = static_cast<uint8_t>(RandomBetween(0, 1));
+  }
+  script::Reset();
+  SeedRandom(99);
+  SeedNewWorld();
+  EXPECT_EQ(std::memcmp(grid, expected, sizeof grid), 0);
+}
+
 TEST(RandomBetween, IsInclusiveAndCoversBothBounds) {
   SeedRandom(7);
   bool sawLow = false, sawHigh = false;
