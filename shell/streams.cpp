@@ -2,15 +2,18 @@
 // writes into memory, and the all-or-nothing replacement of a file on disk.
 #include "shell/streams.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 // ---- Reading ------------------------------------------------------------------
 
@@ -138,6 +141,12 @@ void ClearFileFaults() {
 }
 
 // ---- Replacing a file -----------------------------------------------------------
+
+void ReportUnsynced(const char* name, const char* reason) {
+  const std::string line = std::string("PIGMENTBURGH: saved the game to \"") + name +
+                           "\", but could not make the save safe on disk: " + reason + "\n";
+  std::fputs(line.c_str(), stderr);
+}
 
 void ReportUnsaved(const char* name, const char* reason) {
   // One write of the whole line, so that it is never split by other output.
@@ -286,6 +295,32 @@ bool WriteTemp(const std::string& temp, const ToutStream& out, bool exists, cons
   return true;
 }
 
+std::string TempName(const std::string& directory, const std::string& base, long pid) {
+  return directory + "/." + base + "." + std::to_string(pid) + ".tmp";
+}
+
+// A game killed while saving leaves its temporary file behind; the next save
+// clears those of processes that no longer run (never one still writing).
+void RemoveStaleTemps(const std::string& directory, const std::string& base) {
+  DIR* dir = opendir(directory.c_str());
+  if (dir == nullptr) return;
+  const std::string prefix = "." + base + ".";
+  while (const dirent* entry = readdir(dir)) {
+    const std::string_view entryName(entry->d_name);
+    if (entryName.size() <= prefix.size() + 4 || !entryName.starts_with(prefix) ||
+        !entryName.ends_with(".tmp"))
+      continue;
+    const std::string_view digits = entryName.substr(prefix.size(), entryName.size() - prefix.size() - 4);
+    if (digits.size() > 9 ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+      continue;
+    const long pid = std::stol(std::string(digits));
+    if (pid > 0 && pid != getpid() && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)
+      unlink(TempName(directory, base, pid).c_str());
+  }
+  closedir(dir);
+}
+
 }  // namespace
 
 bool ReplaceFile(const char* name, const ToutStream& out) {
@@ -301,7 +336,8 @@ bool ReplaceFile(const char* name, const ToutStream& out) {
     return false;
   }
   const std::string directory = DirectoryOf(target);
-  const std::string temp = directory + "/." + BaseOf(target) + "." + std::to_string(getpid()) + ".tmp";
+  RemoveStaleTemps(directory, BaseOf(target));
+  const std::string temp = TempName(directory, BaseOf(target), getpid());
   if (!WriteTemp(temp, out, exists, existing)) {
     ReportUnsaved(target.c_str(), std::strerror(errno));
     return false;
@@ -314,7 +350,7 @@ bool ReplaceFile(const char* name, const ToutStream& out) {
   }
   if (!SyncDirectory(directory)) {
     // The new save is in place, but a power cut now could still undo the rename.
-    ReportUnsaved(target.c_str(), std::strerror(errno));
+    ReportUnsynced(target.c_str(), std::strerror(errno));
     return false;
   }
   return true;

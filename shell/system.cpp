@@ -43,9 +43,7 @@ int DesktopPixelWidth() { return DesktopWidth(); }
 
 void SeedRandom(uint32_t seed) { randomEngine.seed(seed); }
 
-int RandomBetween(int low, int high) {
-  return std::uniform_int_distribution<int>(low, high)(randomEngine);
-}
+int RandomBetween(int low, int high) { return std::uniform_int_distribution<int>(low, high)(randomEngine); }
 
 void WriteStdoutLine(std::string_view text) {
   IgnoreBrokenPipes();

@@ -320,7 +320,10 @@ TEST_F(SaveTest, UnsyncedDirectoryIsReported) {
   InjectFileFault(kStepSyncDir, 1, EIO);
   testing::internal::CaptureStderr();
   EXPECT_FALSE(SaveGame());
-  EXPECT_NE(testing::internal::GetCapturedStderr().find(std::strerror(EIO)), std::string::npos);
+  EXPECT_EQ(
+      testing::internal::GetCapturedStderr(),
+      std::string("PIGMENTBURGH: saved the game to \"save\", but could not make the save safe on disk: ") +
+          std::strerror(EIO) + "\n");
   EXPECT_EQ(ReadFile("save")[0], 1);
 }
 
@@ -423,10 +426,11 @@ TEST_F(SaveTest, ProcessKilledMidWriteLeavesTheOldSave) {
   const fs::path temp = ".save." + std::to_string(child) + ".tmp";
   EXPECT_EQ(fs::file_size(temp), kWriteChunk + (old.size() - kWriteChunk) / 2);
 
-  // The next run saves normally.
+  // The next run saves normally and clears what the killed one left.
   money[0] = 2;
   ASSERT_TRUE(SaveGame());
   EXPECT_EQ(ReadFile("save")[0], 2);
+  EXPECT_FALSE(fs::exists(temp));
 }
 
 }  // namespace

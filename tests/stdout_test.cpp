@@ -1,10 +1,9 @@
 // Standard output never stops the game: a full pipe nobody reads, a pipe
 // whose reader has gone, or no standard output at all.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <csignal>
 

@@ -1,10 +1,11 @@
 // The world state: the field queries, the seeding of a new world, the random draws.
+#include "game/world.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstring>
 
-#include "game/world.h"
 #include "shell/game.h"
 #include "tests/support/script.h"
 #include "tests/support/temp_dir.h"
@@ -12,8 +13,11 @@
 namespace {
 
 TEST(InBounds, AcceptsExactlyTheField) {
-  struct Tcase { int x, y; bool inside; };
-  const Tcase cases[] = {{0, 0, true},   {59, 29, true},  {-1, 5, false}, {5, -1, false},
+  struct Tcase {
+    int x, y;
+    bool inside;
+  };
+  const Tcase cases[] = {{0, 0, true},   {59, 29, true}, {-1, 5, false}, {5, -1, false},
                          {60, 0, false}, {0, 30, false}, {30, 15, true}, {-100, -100, false}};
   for (const Tcase& c : cases) EXPECT_EQ(InBounds(c.x, c.y), c.inside) << c.x << "," << c.y;
 }
