@@ -32,17 +32,17 @@ FACING_MARKS = {"up": (1, 5), "right": (2, 1), "down": (1, 2), "left": (5, 1), "
 
 # ---- save files ---------------------------------------------------------------
 
-def make_save(path, spec):
-    """spec: {"money": [r, g, b], "cells": [[x, y, c, v], ...],
+def make_save(path, world):
+    """world: {"money": [r, g, b], "cells": [[x, y, c, v], ...],
     "generators": [[x, y, color, level, charge, facing], ...]}; counts follow
     from the generators, as the game keeps them."""
-    money = spec.get("money", [0, 0, 0])
-    gens = spec.get("generators", [])
+    money = world.get("money", [0, 0, 0])
+    gens = world.get("generators", [])
     counts = [0, 0, 0]
     for g in gens:
         counts[g[2]] += 1
     grid = bytearray(FIELD_W * FIELD_H * 3)
-    for x, y, c, v in spec.get("cells", []):
+    for x, y, c, v in world.get("cells", []):
         grid[180 * y + 3 * x + c] = v
     data = struct.pack("<iiiHHH", *money, *counts) + bytes(grid)
     for x, y, color, level, charge, facing in gens:
