@@ -19,4 +19,15 @@ echo "Installing: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 $sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# A release may not carry every name (some ship the fuzzing runtime inside
+# clang's own packages): install what it has, and say what it has not.
+available=()
+for p in "${missing[@]}"; do
+  if apt-cache policy "$p" 2>/dev/null | grep -q 'Candidate: [^(]'; then
+    available+=("$p")
+  else
+    echo "Not available here, skipped: $p" >&2
+  fi
+done
+[ ${#available[@]} -eq 0 ] && exit 0
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${available[@]}"
