@@ -91,6 +91,16 @@ minimise() {
   sleep 0.2  # the game learns of it with its next pump
 }
 
+# expect_idle_minimised WHERE SECONDS: minimises the game and expects it to use
+# under a tenth of a core over that many seconds.
+expect_idle_minimised() {
+  minimise
+  local used
+  used=$(cpu_permille "$2")
+  say "figure: CPU minimised $1: $(permille_text "$used")% of a core"
+  [ "$used" -lt 100 ] || fail "minimised $1, the game used $(permille_text "$used")% of a core"
+}
+
 scenario_minimised_sleeps_and_keeps_time() {
   install_game
   # A level-1 emitter's charge counts steps: after n steps its target holds
@@ -104,21 +114,12 @@ scenario_minimised_sleeps_and_keeps_time() {
   wait_for help-screen
   say "figure: CPU on the help screen: $(permille_text "$(cpu_permille 2)")% of a core"
   # The help screen, minimised, must not spin either.
-  minimise
-  local help_minimised
-  help_minimised=$(cpu_permille 2)
-  say "figure: CPU on the help screen minimised: $(permille_text "$help_minimised")% of a core"
-  [ "$help_minimised" -lt 100 ] || fail "minimised on the help screen, the game used $(permille_text "$help_minimised")% of a core"
+  expect_idle_minimised "on the help screen" 2
   xdotool windowactivate --sync "$WIN"
   wait_for help-screen
   leave_help
   say "figure: CPU in play: $(permille_text "$(cpu_permille 2)")% of a core"
-
-  minimise
-  local minimised
-  minimised=$(cpu_permille 3)
-  say "figure: CPU minimised: $(permille_text "$minimised")% of a core"
-  [ "$minimised" -lt 100 ] || fail "minimised, the game used $(permille_text "$minimised")% of a core"
+  expect_idle_minimised "in play" 3
 
   xdotool windowactivate --sync "$WIN"
   wait_for pixel 1 1 128 128 128
