@@ -22,29 +22,23 @@ bool FillDrawnField() {
   return true;
 }
 
-void BM_DrawWorldFullField(benchmark::State& state) {
+// Draws with `draw` over and over on the full field.
+void DrawFullField(benchmark::State& state, void (*draw)()) {
   if (!FillDrawnField()) {
     state.SkipWithError("the sprite sheet did not decode");
     return;
   }
   for (auto _ : state) {
-    DrawWorld();
+    draw();
     benchmark::DoNotOptimize(CanvasPixels()[0]);
   }
   state.counters["generators"] = static_cast<double>(generators.size());
 }
+
+void BM_DrawWorldFullField(benchmark::State& state) { DrawFullField(state, DrawWorld); }
 BENCHMARK(BM_DrawWorldFullField)->Unit(benchmark::kMicrosecond);
 
-void BM_DrawStatusBarFullField(benchmark::State& state) {
-  if (!FillDrawnField()) {
-    state.SkipWithError("the sprite sheet did not decode");
-    return;
-  }
-  for (auto _ : state) {
-    DrawStatusBar();
-    benchmark::DoNotOptimize(CanvasPixels()[0]);
-  }
-}
+void BM_DrawStatusBarFullField(benchmark::State& state) { DrawFullField(state, DrawStatusBar); }
 BENCHMARK(BM_DrawStatusBarFullField)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
